@@ -1,0 +1,7 @@
+#include "pixmate/image/cpu_features.h"
+
+namespace pixmate {
+
+bool CpuFeaturesProbed() { return true; }
+
+}  // namespace pixmate
