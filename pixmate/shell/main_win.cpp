@@ -25,8 +25,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) 
     wc.lpszClassName = L"PixmateMainWindow";
     if (!RegisterClassW(&wc)) return 1;
     HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"PixmateV1.0.9 - 快捷找图找色找节点",
-                                WS_OVERLAPPEDWINDOW, 50, 50, 1064, 768, nullptr, nullptr,
-                                instance, nullptr);
+                                WS_OVERLAPPEDWINDOW, 50, 50, 1064, 768, nullptr, nullptr, instance,
+                                nullptr);
     if (!hwnd) return 1;
     ShowWindow(hwnd, show);
     UpdateWindow(hwnd);
