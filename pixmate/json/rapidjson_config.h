@@ -1,0 +1,22 @@
+#pragma once
+// Every file of this folder includes RapidJSON through here, so that all of them see the same
+// configuration.
+
+// The in situ string scan and the whitespace skip use 16-byte loads that may read past the end of
+// the text within the same aligned block. That never crosses a page, but AddressSanitizer reports
+// it, so sanitized builds use the byte-wise scanners.
+#if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
+#if defined(__SANITIZE_ADDRESS__)
+#define PIXMATE_JSON_NO_SIMD 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PIXMATE_JSON_NO_SIMD 1
+#endif
+#endif
+#if !defined(PIXMATE_JSON_NO_SIMD)
+#define RAPIDJSON_SSE2
+#endif
+#endif
+
+#include <rapidjson/document.h>
+#include <rapidjson/reader.h>
