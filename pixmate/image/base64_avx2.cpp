@@ -44,16 +44,16 @@ inline DecodeTables MakeDecodeTables() {
     return t;
 }
 
-// 32 characters to their 6-bit values; bytes outside the alphabet leave bits in errors.
-inline __m256i DecodeValues(__m256i chars, const DecodeTables& t, __m256i& errors) {
+// 32 characters to their 6-bit values; false if any of them is outside the alphabet.
+inline bool DecodeValues(__m256i chars, const DecodeTables& t, __m256i& values) {
     const __m256i hiNibbles = _mm256_and_si256(_mm256_srli_epi32(chars, 4), t.mask2F);
     const __m256i loNibbles = _mm256_and_si256(chars, t.mask2F);
     const __m256i hi = _mm256_shuffle_epi8(t.lutHi, hiNibbles);
     const __m256i lo = _mm256_shuffle_epi8(t.lutLo, loNibbles);
-    errors = _mm256_or_si256(errors, _mm256_and_si256(lo, hi));
     const __m256i isSlash = _mm256_cmpeq_epi8(chars, t.mask2F);
     const __m256i roll = _mm256_shuffle_epi8(t.lutRoll, _mm256_add_epi8(isSlash, hiNibbles));
-    return _mm256_add_epi8(chars, roll);
+    values = _mm256_add_epi8(chars, roll);
+    return _mm256_testz_si256(lo, hi) != 0;
 }
 
 // 32 6-bit values to 24 bytes in the low 24 bytes of the result.
@@ -129,27 +129,25 @@ std::size_t Base64DecodeBlocksAvx2(const char* text, std::size_t size, std::uint
     const DecodeTables t = MakeDecodeTables();
     const char* p = text;
     const char* const end = text + size;
-    // Four blocks per round with one branch. A round that meets a bad character has already
-    // stored bytes for it; they are left unconsumed and the caller rewrites them. The stores stay
-    // in bounds, since 141 characters remaining means 13 remain after the round.
+    // Four blocks per round, stored only once all four are known good. (A test per block measured
+    // faster than OR-ing the four classifications into one test.)
     while (end - p >= 4 * 32 + 13) {
-        __m256i errors = _mm256_setzero_si256();
-        const __m256i v0 = DecodeValues(Load(p), t, errors);
-        const __m256i v1 = DecodeValues(Load(p + 32), t, errors);
-        const __m256i v2 = DecodeValues(Load(p + 64), t, errors);
-        const __m256i v3 = DecodeValues(Load(p + 96), t, errors);
+        __m256i v0, v1, v2, v3;
+        if (!DecodeValues(Load(p), t, v0)) break;
+        if (!DecodeValues(Load(p + 32), t, v1)) break;
+        if (!DecodeValues(Load(p + 64), t, v2)) break;
+        if (!DecodeValues(Load(p + 96), t, v3)) break;
         Store(out, PackValues(v0));
         Store(out + 24, PackValues(v1));
         Store(out + 48, PackValues(v2));
         Store(out + 72, PackValues(v3));
-        if (!_mm256_testz_si256(errors, errors)) break;
         p += 4 * 32;
         out += 4 * 24;
     }
+    // The blocks before a bad one, and the last few.
     while (end - p >= 32 + 13) {
-        __m256i errors = _mm256_setzero_si256();
-        const __m256i v = DecodeValues(Load(p), t, errors);
-        if (!_mm256_testz_si256(errors, errors)) break;
+        __m256i v;
+        if (!DecodeValues(Load(p), t, v)) break;
         Store(out, PackValues(v));
         p += 32;
         out += 24;
