@@ -1,0 +1,92 @@
+#!/usr/bin/env node
+'use strict';
+// Runs a test program with a phone farm beside it:
+//
+//   phone-farm.js [--wine WINE_RUNNER] -- PROGRAM [ARGS...]
+//
+// The program (natively, or a Windows program under Wine through WINE_RUNNER) sees
+// PIXMATE_PHONE_FARM=1 in its environment and sends commands as lines on its standard error:
+//
+//   @@phone-farm {"id": 7, "cmd": "phone", "name": "A", "port": 40123}
+//
+// Each answer is one line on the program's standard input: {"id": 7, "ok": true, ...}. All other
+// output passes through. The farm ends with the program and exits with its status.
+
+const { spawn } = require('child_process');
+const readline = require('readline');
+const { Farm } = require('../lib/farm');
+
+const MARKER = '@@phone-farm ';
+
+function parseArguments(argv) {
+    const result = { wine: null, program: null, args: [] };
+    let i = 0;
+    for (; i < argv.length; ++i) {
+        if (argv[i] === '--wine') result.wine = argv[++i];
+        else if (argv[i] === '--') {
+            ++i;
+            break;
+        } else break;
+    }
+    result.program = argv[i];
+    result.args = argv.slice(i + 1);
+    if (!result.program) {
+        process.stderr.write('usage: phone-farm.js [--wine WINE_RUNNER] -- PROGRAM [ARGS...]\n');
+        process.exit(2);
+    }
+    return result;
+}
+
+function main() {
+    const { wine, program, args } = parseArguments(process.argv.slice(2));
+    const command = wine ? wine : program;
+    const commandArgs = wine ? [program, ...args] : args;
+    const child = spawn(command, commandArgs, {
+        stdio: ['pipe', 'inherit', 'pipe'],
+        env: { ...process.env, PIXMATE_PHONE_FARM: '1' },
+    });
+    const farm = new Farm();
+
+    const answer = (reply) => {
+        if (child.stdin.writable) child.stdin.write(`${JSON.stringify(reply)}\n`);
+    };
+
+    readline.createInterface({ input: child.stderr, crlfDelay: Infinity }).on('line', (line) => {
+        // Wine may hand lines over with a carriage return.
+        const clean = line.replace(/\r$/, '');
+        const at = clean.indexOf(MARKER);
+        if (at < 0) {
+            process.stderr.write(`${clean}\n`);
+            return;
+        }
+        if (at > 0) process.stderr.write(`${clean.slice(0, at)}\n`);
+        let request;
+        try {
+            request = JSON.parse(clean.slice(at + MARKER.length));
+        } catch (error) {
+            process.stderr.write(`phone-farm: unreadable command: ${clean}\n`);
+            return;
+        }
+        farm.handle(request).then(
+            (result) => answer({ id: request.id, ok: true, ...result }),
+            (error) => answer({ id: request.id, ok: false, error: String(error && error.message ? error.message : error) }),
+        );
+    });
+    child.stdin.on('error', () => {});
+
+    child.on('error', (error) => {
+        process.stderr.write(`phone-farm: cannot start ${command}: ${error.message}\n`);
+        farm.stopAll();
+        process.exit(1);
+    });
+    child.on('exit', (code, signal) => {
+        farm.stopAll();
+        if (signal) process.stderr.write(`phone-farm: ${program} ended by ${signal}\n`);
+        process.exit(code === null ? 1 : code);
+    });
+    for (const name of ['SIGINT', 'SIGTERM']) {
+        process.on(name, () => child.kill(name));
+    }
+}
+
+main();
