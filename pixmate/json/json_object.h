@@ -57,7 +57,7 @@ class JsonObject {
     // Same, parsing in the taken buffer, so a multi-megabyte message is never copied.
     bool Parse(std::string&& text, bool asLiteral = false);
     bool Parse(const char* text, bool asLiteral = false) {
-        return Parse(std::string_view(text), asLiteral);
+        return Parse(text ? std::string_view(text) : std::string_view(), asLiteral);
     }
     // The value becomes {}.
     bool Clear();
