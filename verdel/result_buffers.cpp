@@ -1,0 +1,10 @@
+#include "verdel/result_buffers.h"
+
+namespace verdel {
+
+ThreadBuffers& CurrentThreadBuffers() {
+    thread_local ThreadBuffers buffers;
+    return buffers;
+}
+
+}  // namespace verdel
