@@ -119,6 +119,8 @@ TEST(LoadDocument, ReportsTheParseErrorCodeAfterTheTiming) {
         {"[1,]", rapidjson::kParseErrorValueInvalid},
         {"\"abc", rapidjson::kParseErrorStringMissQuotationMark},
         {tooDeep, rapidjson::kParseErrorTermination},
+        {"[1e309]", rapidjson::kParseErrorNumberTooBig},
+        {"[51e308]", rapidjson::kParseErrorNumberTooBig},
     };
     for (const Row& row : rows) {
         FakeClock clock({10, 17});

@@ -2,6 +2,7 @@
 
 #include <rapidjson/reader.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -11,11 +12,15 @@ namespace verdel {
 
 namespace {
 
-// Passes the parser's events to the document and stops the parse where the nesting gets too
-// deep, before the parser's own recursion can exhaust the stack.
-class DepthLimitedHandler {
+// Passes the parser's events to the document. Stops the parse where the nesting gets too deep,
+// before the parser's own recursion can exhaust the stack, and at a number that overflows to
+// infinity: RapidJSON 1.1 refuses 1e309 but lets 51e308 through as an infinity, which no JSON
+// text can hold and its writer refuses to write.
+class CheckingHandler {
   public:
-    explicit DepthLimitedHandler(Document& document) : document_(document) {}
+    explicit CheckingHandler(Document& document) : document_(document) {}
+
+    bool numberOverflowed() const { return numberOverflowed_; }
 
     bool Null() { return document_.Null(); }
     bool Bool(bool b) { return document_.Bool(b); }
@@ -23,7 +28,13 @@ class DepthLimitedHandler {
     bool Uint(unsigned i) { return document_.Uint(i); }
     bool Int64(int64_t i) { return document_.Int64(i); }
     bool Uint64(uint64_t i) { return document_.Uint64(i); }
-    bool Double(double d) { return document_.Double(d); }
+    bool Double(double d) {
+        if (!std::isfinite(d)) {
+            numberOverflowed_ = true;
+            return false;
+        }
+        return document_.Double(d);
+    }
     bool RawNumber(const char* text, rapidjson::SizeType length, bool copy) {
         return document_.RawNumber(text, length, copy);
     }
@@ -49,6 +60,7 @@ class DepthLimitedHandler {
 
     Document& document_;
     int depth_ = 0;
+    bool numberOverflowed_ = false;
 };
 
 // Feeds the document through Populate, which is how a document takes SAX events from outside;
@@ -58,10 +70,12 @@ struct TextParse {
     rapidjson::ParseResult result;
 
     bool operator()(Document& document) {
-        DepthLimitedHandler handler(document);
+        CheckingHandler handler(document);
         rapidjson::GenericReader<rapidjson::UTF8<>, rapidjson::UTF8<>, HeapAllocator> reader;
         rapidjson::StringStream stream(text);
         result = reader.Parse<rapidjson::kParseDefaultFlags>(stream, handler);
+        if (handler.numberOverflowed())
+            result.Set(rapidjson::kParseErrorNumberTooBig, result.Offset());
         return !result.IsError();
     }
 };

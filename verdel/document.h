@@ -28,8 +28,9 @@ inline constexpr int kMaxNestingDepth = 512;
 
 // Parses text with RapidJSON's default flags (strict JSON, strings copied). Writes the timing
 // line and, on failure, the parse error line. Null for a null text (without lines), for text
-// that does not parse, and for nesting deeper than kMaxNestingDepth (reported as RapidJSON's
-// kParseErrorTermination). Throws std::bad_alloc when memory runs out.
+// that does not parse, for nesting deeper than kMaxNestingDepth (reported as RapidJSON's
+// kParseErrorTermination) and for a number too big for a double (kParseErrorNumberTooBig, as
+// RapidJSON reports it for some such numbers itself). Throws std::bad_alloc when memory runs out.
 std::unique_ptr<Document> LoadDocument(const char* text);
 
 // When the root is an object, appends to every object reachable through objects and arrays the

@@ -1,5 +1,6 @@
 // The exports of the JSON half. Each body catches everything: no exception may reach the host,
 // and running out of memory gives the export's failure value.
+#include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
 #include <cstddef>
@@ -14,18 +15,6 @@
 
 namespace verdel {
 namespace {
-
-// Lets RapidJSON's writer fill a result buffer directly.
-class ResultStream {
-  public:
-    using Ch = char;
-    explicit ResultStream(ResultText& text) : text_(text) {}
-    void Put(char c) { text_.push_back(c); }
-    void Flush() {}
-
-  private:
-    ResultText& text_;
-};
 
 bool IsRelationMemberName(const Value& name) {
     if (name.GetStringLength() != kRelationMemberName.size()) return false;
@@ -90,12 +79,14 @@ const char* VERDEL_CALL JsonGetValue(VerdelNode node, const char* path) {
         if (node == nullptr) return kEmptyText;
         const Value* value = LookupPath(*AsValue(node), path);
         if (value == nullptr) return kEmptyText;
-        ResultText& text = ValueBuffer();
-        text.clear();
-        ResultStream stream(text);
-        rapidjson::Writer<ResultStream, rapidjson::UTF8<>, rapidjson::UTF8<>, HeapAllocator> writer(
-            stream);
+        // Written into RapidJSON's own buffer first: its writer fills that one in bulk, which
+        // is several times faster than character by character into the result.
+        rapidjson::GenericStringBuffer<rapidjson::UTF8<>, HeapAllocator> json;
+        rapidjson::Writer<decltype(json), rapidjson::UTF8<>, rapidjson::UTF8<>, HeapAllocator>
+            writer(json);
         if (!value->Accept(writer)) return kEmptyText;
+        ResultText& text = ValueBuffer();
+        text.assign(json.GetString(), json.GetSize());
         // A string comes back without its quotation marks, its escapes kept.
         if (!text.empty() && text.front() == '"') text.erase(0, 1);
         if (!text.empty() && text.back() == '"') text.pop_back();

@@ -17,9 +17,26 @@ using testing::ValueOrNull;
 
 TEST(JsonLoad, RefusesTextThatIsNotOneStrictJsonValue) {
     const char* refused[] = {
-        "",         "   ", "{} x",       "{}{}",    "{\"a\":1,}", "[1,]",  "/*c*/{}",
-        "{} // c",  "NaN", "[Infinity]", "{'a':1}", "{\"a\" 1}",  "[1 2]", "\"unterminated",
-        "{\"a\":}", "tru",
+        "",
+        "   ",
+        "{} x",
+        "{}{}",
+        "{\"a\":1,}",
+        "[1,]",
+        "/*c*/{}",
+        "{} // c",
+        "NaN",
+        "[Infinity]",
+        "{'a':1}",
+        "{\"a\" 1}",
+        "[1 2]",
+        "\"unterminated",
+        "{\"a\":}",
+        "tru",
+        // Numbers beyond a double; RapidJSON itself catches only the first.
+        "[1e309]",
+        "[51e308]",
+        "[-2e308]",
     };
     for (const char* text : refused) {
         VerdelNode doc = JsonLoad(text);
@@ -41,6 +58,7 @@ TEST(JsonLoad, AcceptsAnyRootFollowedByWhiteSpaceOnly) {
         {"\"s\"", "s"},
         {"42", "42"},
         {"null", "null"},
+        {"[1e308,-1.7976931348623157e308,1e-400]", "[1e308,-1.7976931348623157e308,0.0]"},
     };
     for (const Row& row : rows) {
         auto doc = Load(row.text);

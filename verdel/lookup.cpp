@@ -12,8 +12,12 @@ bool IsScanSpace(char c) {
 Value* FindMemberValue(Value& value, std::string_view name) {
     if (!value.IsObject()) return nullptr;
     Value key(rapidjson::StringRef(name.data(), static_cast<rapidjson::SizeType>(name.size())));
-    auto member = value.FindMember(key);
-    return member == value.MemberEnd() ? nullptr : &member->value;
+    // Searched through the const view: RapidJSON's mutable member iterators compare ambiguously
+    // under C++20's rewritten operators.
+    const Value& object = value;
+    auto member = object.FindMember(key);
+    if (member == object.MemberEnd()) return nullptr;
+    return const_cast<Value*>(&member->value);
 }
 
 }  // namespace

@@ -13,10 +13,9 @@ namespace {
 void AppendNode(std::string& out, int depth, int fanout, int& counter) {
     int id = counter++;
     out += R"({"text":"item )" + std::to_string(id) +
-           R"(","className":"android.widget.TextView","contentDescription":null,)"
-           R"("boundsInScreen":"Rect(0, )" +
-           std::to_string(id) + " - 1080, " + std::to_string(id + 100) +
-           R"()","clickable":true,"depth":)" + std::to_string(depth);
+           R"(","className":"android.widget.TextView","contentDescription":null,)";
+    out += R"x("boundsInScreen":"Rect(0, )x" + std::to_string(id) + " - 1080, " +
+           std::to_string(id + 100) + R"x()","clickable":true,"depth":)x" + std::to_string(depth);
     if (depth > 0) {
         out += R"(,"children":[)";
         for (int i = 0; i < fanout; ++i) {
