@@ -199,4 +199,53 @@ TEST_F(VerdelDll, TwoHundredShortLivedHostThreads) {
     api_.free(shared);
 }
 
+struct Lingering {
+    JsonGetValueProc getValue;
+    JsonLoadProc load;
+    JsonFreeProc free;
+    HANDLE resultsMade;
+    HANDLE mayEnd;
+    bool ok;
+};
+
+DWORD WINAPI LingeringThread(void* parameter) {
+    auto* lingering = static_cast<Lingering*>(parameter);
+    VerdelNode doc = lingering->load(R"({"a":"value"})");
+    lingering->ok = doc != nullptr && std::string(lingering->getValue(doc, "a")) == "value";
+    lingering->free(doc);
+    SetEvent(lingering->resultsMade);
+    WaitForSingleObject(lingering->mayEnd, INFINITE);
+    return 0;
+}
+
+// A host may unload the library while threads that used it live on; their buffers go with the
+// library, and nothing of it is called when they end afterwards. (Runs after the suite above
+// has released its own reference.)
+TEST(VerdelDllUnload, ThreadsMayOutliveTheLibrary) {
+    HMODULE module = LoadLibraryA(DllPath());
+    ASSERT_NE(module, nullptr);
+    Lingering lingering{};
+    Resolve(module, "JsonGetValue", lingering.getValue);
+    Resolve(module, "JsonLoad", lingering.load);
+    Resolve(module, "JsonFree", lingering.free);
+    lingering.resultsMade = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    lingering.mayEnd = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, &LingeringThread, &lingering, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(lingering.resultsMade, INFINITE);
+
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_EQ(GetModuleHandleA("verdel.dll"), nullptr) << "the library stayed loaded";
+
+    SetEvent(lingering.mayEnd);
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeThread(thread, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_TRUE(lingering.ok);
+    CloseHandle(thread);
+    CloseHandle(lingering.resultsMade);
+    CloseHandle(lingering.mayEnd);
+}
+
 }  // namespace
