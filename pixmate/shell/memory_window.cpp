@@ -492,7 +492,7 @@ void MemoryMainWindow::RaiseSizeAndPosition() {
     if (onPositionChanged) onPositionChanged();
 }
 
-void MemoryMainWindow::Create() {
+void MemoryMainWindow::Open() {
     if (onCreated) onCreated();
     RaiseSizeAndPosition();
 }

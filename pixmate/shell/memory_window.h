@@ -337,9 +337,9 @@ class MemoryMainWindow : public MainWindow {
         return static_cast<MemoryPopupMenu&>(MenuById(menu.id));
     }
 
-    // Raises the created event, then the size and position events that follow a window's
-    // appearance.
-    void Create();
+    // As the real window opens: the created event, then the size and position events that lay it
+    // out.
+    void Open();
     void UserResizes(Size outer);
     void UserMaximises() { SetState(WindowState::kMaximised); }
     void UserMinimises() { SetState(WindowState::kMinimised); }

@@ -37,7 +37,7 @@ struct StartedProgram {
                    [this] {
                        log.push_back("magnifier, label " + window.Get(ids::标签14).Caption());
                    }}) {
-        window.Create();
+        window.Open();
     }
     Log log;
     MemoryMainWindow window;
@@ -71,7 +71,7 @@ TEST(Program, TheServerListensOnThePortItIsGiven) {
     MemoryMainWindow window;
     RecordingLink link(log);
     Program program(window, {link, {}, {}, 40123});
-    window.Create();
+    window.Open();
     EXPECT_EQ(log, (Log{"lock", "start 40123"}));
     EXPECT_EQ(window.Get(ids::标签14).Caption(), "ip:");
 }
