@@ -11,7 +11,7 @@
 
 namespace verdel {
 
-// Longest segment a path may hold (the original segment buffers held 260 bytes with the NUL);
+// Longest segment a path may hold (260 bytes with the NUL, as hosts have always been told);
 // a longer one names nothing.
 inline constexpr std::size_t kMaxSegmentLength = 259;
 
