@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cwchar>
 #include <map>
 #include <string>
 
@@ -307,6 +308,30 @@ TEST_F(PixmateTest, APortInUseLeavesTheWindowWorking) {
     EXPECT_EQ(SendMessageW(pixmate.Control(ids::单选框_原图), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     SendMessageW(pixmate.Window(), WM_CLOSE, 0, 0);
     EXPECT_EQ(pixmate.WaitForExit(20000), 0);
+}
+
+// A simulated phone keeps calling the port that with-phone-sim gives (tools/phone-sim); once
+// Pixmate listens there, the phone is listed in the device box.
+TEST_F(PixmateTest, ASimulatedPhoneThatConnectsIsListed) {
+    wchar_t text[16] = {};
+    if (!GetEnvironmentVariableW(L"PIXMATE_GUI_PHONE_PORT", text, 16)) {
+        GTEST_SKIP() << "needs a simulated phone (run under with-phone-sim)";
+    }
+    Pixmate pixmate(static_cast<std::uint16_t>(std::wcstol(text, nullptr, 10)));
+    ASSERT_NE(pixmate.Window(), nullptr);
+    HWND box = pixmate.Control(ids::组合框_手机列表);
+    // Listed once its four information questions are answered.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (SendMessageW(box, CB_GETCOUNT, 0, 0) != 1 && std::chrono::steady_clock::now() < end)
+        Sleep(50);
+    ASSERT_EQ(SendMessageW(box, CB_GETCOUNT, 0, 0), 1);
+    wchar_t item[64] = {};
+    SendMessageW(box, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
+    EXPECT_EQ(Narrow(item), "HUAWEI P40 Pro");
+    EXPECT_EQ(SendMessageW(box, CB_GETITEMDATA, 0, 0), 1);
+
+    SendMessageW(pixmate.Window(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(pixmate.WaitForExit(20000), 0) << "closes with a phone connected";
 }
 
 }  // namespace

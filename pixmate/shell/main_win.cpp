@@ -2,13 +2,10 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <cwctype>
+#include <utility>
 
-#include "pixmate/shell/canvas_layout.h"
-#include "pixmate/shell/host_address.h"
+#include "pixmate/shell/app.h"
 #include "pixmate/shell/main_window_win.h"
-#include "pixmate/shell/process_state.h"
-#include "pixmate/shell/program.h"
 
 namespace {
 
@@ -26,31 +23,19 @@ std::uint16_t ServerPort() {
     return static_cast<std::uint16_t>(port);
 }
 
-// Stands in for the phone link until it is wired in.
-class NoPhoneLink : public pixmate::PhoneLink {
-  public:
-    void CreateRegistryLock() override {}
-    bool StartServer(std::uint16_t) override { return false; }
-    void StopServer() override {}
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     using namespace pixmate;
 
-    // Process-wide state, in the order it is made (and released).
-    ProcessState state;
-    CanvasGeometry& geometry = state.Create<CanvasGeometry>();
-    NoPhoneLink link;
-
     win::Win32MainWindow window(instance);
     if (!window.Create()) return 1;
-    CanvasLayout layout(window, geometry);
-    Program program(window, {link, [] { return HostIPv4Addresses(); }, {}, ServerPort()});
+    App::Options options;
+    options.port = ServerPort();
+    App app(window, std::move(options));
     window.Open(show);
     const int exitCode = window.RunMessageLoop();
-
-    ReleaseAtEnd(link, state);
+    // The window is gone: calls from the link's threads into it return at once from here on.
+    app.Release();
     return exitCode;
 }
