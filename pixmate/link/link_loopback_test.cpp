@@ -394,7 +394,9 @@ TEST_F(ServerLoopback, HandlesArePositiveAndUniqueAmongOpenConnections) {
     Start();
     constexpr int kClients = 20;
     for (int i = 0; i < kClients; ++i) {
-        Farm(FarmCommand("client").Set("name", "c" + std::to_string(i)).Set("port", port_));
+        Farm(FarmCommand("client")
+                 .Set("name", std::string("c") + std::to_string(i))
+                 .Set("port", port_));
     }
     ASSERT_TRUE(WaitUntil([&] { return Count("enter") == kClients; }));
     const auto events = Events();

@@ -256,7 +256,8 @@ TEST(EvaluatorConcurrency, ManyEvaluationsAgainstAResponderThread) {
             JsonObject parsed;
             parsed.Parse(request);
             const std::string code = parsed.GetText("data");
-            evaluator.OnReply(Reply("\"" + code.substr(code.find('=') + 1) + "\""));
+            const std::string value = code.substr(code.find('=') + 1);
+            evaluator.OnReply(Reply(std::string("\"") + value + "\""));
         }
     });
 
@@ -266,8 +267,8 @@ TEST(EvaluatorConcurrency, ManyEvaluationsAgainstAResponderThread) {
     for (int t = 0; t < kThreads; ++t) {
         callers.emplace_back([&, t] {
             for (int i = 0; i < kRounds; ++i) {
-                const std::string answer =
-                    evaluator.Evaluate("returns=" + std::to_string(t * kRounds + i), 30);
+                const std::string answer = evaluator.Evaluate(
+                    std::string("returns=") + std::to_string(t * kRounds + i), 30);
                 // Replies are not matched to requests, so any caller's number may come back,
                 // but always whole and never a timeout.
                 const std::int32_t value = LeadingInteger(answer);

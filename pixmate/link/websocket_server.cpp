@@ -277,7 +277,7 @@ class Session : public std::enable_shared_from_this<Session> {
         writeQueue_.pop_front();
         if (ec) {
             // The reader learns of it at once instead of waiting for the idle timeout.
-            writeQueue_.clear();
+            DropUnsent();
             error_code ignored;
             ws_.next_layer().close(ignored);
             return;
@@ -289,11 +289,20 @@ class Session : public std::enable_shared_from_this<Session> {
         if (ended_) return;
         ended_ = true;
         open_ = false;
-        writeQueue_.clear();
+        DropUnsent();
         host_.Closed(client_);
         events_->Push(Event{EventKind::kExit, 0, {}});
         error_code ignored;
         ws_.next_layer().close(ignored);
+    }
+
+    // The message being written stays until its write completes: Beast is still reading it.
+    void DropUnsent() {
+        if (writing_) {
+            writeQueue_.erase(writeQueue_.begin() + 1, writeQueue_.end());
+        } else {
+            writeQueue_.clear();
+        }
     }
 
     SessionHost& host_;

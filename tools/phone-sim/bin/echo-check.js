@@ -34,7 +34,12 @@ function parseArguments(argv) {
 function startServer({ wine, program, args }) {
     const command = wine || program;
     const commandArgs = wine ? [program, ...args, '0'] : [...args, '0'];
-    const child = spawn(command, commandArgs, { stdio: ['ignore', 'pipe', 'inherit'] });
+    // Pipes of our own only (see phone-farm.js); under Wine the program keeps them while it runs.
+    const child = spawn(command, commandArgs, {
+        stdio: ['ignore', 'pipe', 'pipe'],
+        env: { ...process.env, PIXMATE_WINE_STDIO: 'live' },
+    });
+    child.stderr.on('data', (chunk) => process.stderr.write(chunk));
     return new Promise((resolve, reject) => {
         const timer = setTimeout(() => reject(new Error('the echo server did not say where it listens')), 60000);
         readline.createInterface({ input: child.stdout }).on('line', (line) => {

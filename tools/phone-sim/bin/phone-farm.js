@@ -41,10 +41,13 @@ function main() {
     const { wine, program, args } = parseArguments(process.argv.slice(2));
     const command = wine ? wine : program;
     const commandArgs = wine ? [program, ...args] : args;
+    // Every stream is a pipe of ours: under Wine, helper processes may inherit the program's
+    // streams and outlive it, and must not hold on to the streams of whoever started the farm.
     const child = spawn(command, commandArgs, {
-        stdio: ['pipe', 'inherit', 'pipe'],
-        env: { ...process.env, PIXMATE_PHONE_FARM: '1' },
+        stdio: ['pipe', 'pipe', 'pipe'],
+        env: { ...process.env, PIXMATE_PHONE_FARM: '1', PIXMATE_WINE_STDIO: 'live' },
     });
+    child.stdout.on('data', (chunk) => process.stdout.write(chunk));
     const farm = new Farm();
 
     const answer = (reply) => {
@@ -82,7 +85,8 @@ function main() {
     child.on('exit', (code, signal) => {
         farm.stopAll();
         if (signal) process.stderr.write(`phone-farm: ${program} ended by ${signal}\n`);
-        process.exit(code === null ? 1 : code);
+        // Let the last output drain, without waiting for streams a Wine helper may still hold.
+        setTimeout(() => process.exit(code === null ? 1 : code), 300);
     });
     for (const name of ['SIGINT', 'SIGTERM']) {
         process.on(name, () => child.kill(name));
