@@ -14,6 +14,7 @@ namespace {
 
 // The combo box's window height includes its drop-down list.
 constexpr int kComboDropHeight = 200;
+constexpr int kComboDropWidth = 240;
 
 struct WindowKind {
     const wchar_t* className;
@@ -151,6 +152,10 @@ void Win32MainWindow::CreateControls() {
         switch (spec.kind) {
             case ControlKind::kEditBox:
                 SendMessageW(hwnd, EM_SETLIMITTEXT, 0, 0);
+                break;
+            case ControlKind::kComboBox:
+                // The box is narrow; its list is wide enough for a brand and model.
+                SendMessageW(hwnd, CB_SETDROPPEDWIDTH, kComboDropWidth, 0);
                 break;
             case ControlKind::kRadioButton:
                 SendMessageW(hwnd, BM_SETCHECK,

@@ -1,5 +1,6 @@
 #pragma once
-// Finding windows from tests: a descendant by control id, a program's top-level window by class.
+// Finding Pixmate's windows from outside (tests, the run helper): a descendant by control id, a
+// program's top-level window by class.
 
 #include <windows.h>
 
