@@ -101,7 +101,7 @@ void DeviceRegistry::RefreshDeviceBox() {
         std::lock_guard lock(registryLock_);
         for (std::size_t i = 0; i < records_.size(); ++i) {
             const DeviceRecord& record = *records_[i];
-            if (record.evaluator.GetClient() == 0) continue;
+            if (record.evaluator.GetClient() == 0 || !record.queryEnded) continue;
             items.emplace_back(record.info.brand + " " + record.info.model,
                                static_cast<std::int32_t>(i + 1));
         }
@@ -139,6 +139,7 @@ void DeviceRegistry::QueryDeviceInfo(std::int32_t index) {
     {
         std::lock_guard lock(registryLock_);
         record->info.height = height;
+        record->queryEnded = true;
     }
     if (!context_.shuttingDown.load()) RefreshDeviceBox();
 }

@@ -46,6 +46,10 @@ struct DeviceRecord {
     DeviceInfo info;  // under the registry lock
     ScreenState screen;
     RemoteEvaluator evaluator;
+    // The information query has ended (under the registry lock). Until then the phone stays out
+    // of the box even when another phone's refresh rebuilds it: a user command on a pending
+    // phone would race the query for its replies.
+    bool queryEnded = false;
 };
 
 // Records never move once made, so a DeviceRecord* stays valid for the registry's life.

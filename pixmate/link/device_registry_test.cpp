@@ -172,6 +172,19 @@ TEST_F(RegistryTest, PhoneIsListedOnlyAfterItsFourEvaluations) {
     EXPECT_EQ(registry_.SelectedDevice(), -1);  // the refresh found no row selected
 }
 
+// Another phone's refresh rebuilds the box while the first phone's query still runs: the pending
+// phone stays out of it (a command on it would take the query's replies).
+TEST_F(RegistryTest, PendingPhoneStaysOutOfOtherPhonesRefreshes) {
+    phones_.Add(1, {.brand = "Slow", .model = "One", .silent = true});
+    registry_.OnClientEnter(1);
+    ASSERT_TRUE(WaitUntil([&] { return !phones_.Codes(1).empty(); }));
+    Connect(2, {.brand = "Quick", .model = "Two"});
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Quick Two"});
+    box_.UserSelects(0);
+    registry_.OnSelectDevice();
+    EXPECT_EQ(registry_.SelectedDevice(), 2);
+}
+
 TEST_F(RegistryTest, SecondEnterWithTheSameHandleIsIgnored) {
     Connect(3);
     registry_.OnClientEnter(3);
