@@ -89,7 +89,7 @@ void BM_ParseAndReadReturns(benchmark::State& state) {
     for (auto _ : state) {
         pixmate::JsonObject parsed;
         parsed.Parse(std::string_view(message));
-        benchmark::DoNotOptimize(parsed.GetText("returns"));
+        benchmark::DoNotOptimize(parsed.TakeText("returns"));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * message.size()));
 }

@@ -81,7 +81,7 @@ void RemoteEvaluator::OnReply(std::string_view message) {
     OnReply(parsed, message);
 }
 
-void RemoteEvaluator::OnReply(const JsonObject& parsed, std::string_view message) {
+void RemoteEvaluator::OnReply(JsonObject& parsed, std::string_view message) {
     const std::int32_t code = TruncateToInt32(parsed.GetNumber("code"));
     const std::int32_t back = TruncateToInt32(parsed.GetNumber("back"));
     if (code != 0) {
@@ -96,7 +96,7 @@ void RemoteEvaluator::OnReply(const JsonObject& parsed, std::string_view message
         if (Callback callback = TakeCallback(back)) callback(GetClient(), std::string(message));
         return;
     }
-    Accept(parsed.GetText("returns"));
+    Accept(parsed.TakeText("returns"));
 }
 
 void RemoteEvaluator::Accept(std::string reply) {

@@ -60,7 +60,8 @@ class RemoteEvaluator {
     // A reply message, parsed here.
     void OnReply(std::string_view message);
     // A reply message already parsed by the caller (the registry parses each message once).
-    void OnReply(const JsonObject& parsed, std::string_view message);
+    // The answer text is taken out of parsed rather than copied: a screenshot answer is megabytes.
+    void OnReply(JsonObject& parsed, std::string_view message);
 
     bool Busy() const { return busy_.load(std::memory_order_acquire); }
     std::string Reply() const;
