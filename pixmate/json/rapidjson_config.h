@@ -4,12 +4,13 @@
 
 // The in situ string scan and the whitespace skip use 16-byte loads that may read past the end of
 // the text within the same aligned block. That never crosses a page, but AddressSanitizer reports
-// it, so sanitized builds use the byte-wise scanners.
+// it (ThreadSanitizer too, as an access to freed memory), so sanitized builds use the byte-wise
+// scanners.
 #if defined(__SSE2__) && !defined(RAPIDJSON_SSE2)
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define PIXMATE_JSON_NO_SIMD 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 #define PIXMATE_JSON_NO_SIMD 1
 #endif
 #endif
