@@ -8,6 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// For the length scans that read whole aligned blocks: the bytes around the text inside the
+// block holding its first byte and the block holding its terminator lie in the same page but may
+// lie outside the allocation (even in freed memory). The sanitizers would report them.
+#define PIXMATE_ALIGNED_OVERREAD __attribute__((no_sanitize("address", "thread")))
+
 namespace pixmate::detail {
 
 std::size_t TextLengthSse2(const char* text);

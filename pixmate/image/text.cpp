@@ -15,9 +15,9 @@ typedef std::uint32_t AliasedWord __attribute__((may_alias));
 
 // Reads the aligned word holding the text's first byte and the words after it, so it may read up
 // to three bytes before the text and three after the terminator, inside the words that hold
-// them. AddressSanitizer would report those bytes (they can lie outside the allocation, never
+// them. The sanitizers would report those bytes (they can lie outside the allocation, never
 // outside its page), hence the exemption.
-__attribute__((no_sanitize_address)) std::size_t TextLengthWord(const char* text) {
+PIXMATE_ALIGNED_OVERREAD std::size_t TextLengthWord(const char* text) {
     static_assert(std::endian::native == std::endian::little);
     const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(text);
     const std::uintptr_t skip = address & 3u;

@@ -7,8 +7,8 @@ namespace pixmate::detail {
 
 // Reads whole aligned 16-byte blocks, from the one holding the text's first byte to the one
 // holding its terminator: bytes outside the text but inside those blocks (and so inside the same
-// page) are read and ignored. AddressSanitizer would report them, hence the exemption.
-__attribute__((no_sanitize_address)) std::size_t TextLengthSse2(const char* text) {
+// page) are read and ignored. The sanitizers would report them, hence the exemption.
+PIXMATE_ALIGNED_OVERREAD std::size_t TextLengthSse2(const char* text) {
     const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(text);
     const std::uintptr_t skip = address & 15u;
     const __m128i* block = reinterpret_cast<const __m128i*>(address - skip);
