@@ -9,11 +9,6 @@ namespace pixmate {
 
 namespace {
 
-bool SizeAcceptable(std::int64_t width, std::int64_t height) {
-    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
-           width * height <= kMaxPicturePixels;
-}
-
 std::uint32_t ReadU16(std::span<const std::uint8_t> b, std::size_t at) {
     return b[at] | (b[at + 1] << 8);
 }
@@ -60,7 +55,7 @@ struct Channel {
 
 Picture Picture::Filled(std::int32_t width, std::int32_t height, std::uint32_t colour) {
     Picture p;
-    if (!SizeAcceptable(width, height)) return p;
+    if (!PictureSizeAcceptable(width, height)) return p;
     p.width = width;
     p.height = height;
     p.pixels.assign(static_cast<std::size_t>(width) * height, colour & 0xFFFFFF);
@@ -101,7 +96,7 @@ static Picture DecodeBmpUnguarded(std::span<const std::uint8_t> b) {
     }
     const bool topDown = height < 0;
     if (topDown) height = -height;
-    if (!SizeAcceptable(width, height)) return {};
+    if (!PictureSizeAcceptable(width, height)) return {};
 
     constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
     std::uint32_t masks[3] = {0, 0, 0};

@@ -22,6 +22,13 @@ inline constexpr std::uint32_t kWhite = 0xFFFFFF;
 inline constexpr std::int64_t kMaxPicturePixels = 32 * 1024 * 1024;
 inline constexpr std::int32_t kMaxPictureSide = 32767;
 
+// Whether a picture of this size may be made: both sides positive and within kMaxPictureSide,
+// and no more than kMaxPicturePixels in all.
+constexpr bool PictureSizeAcceptable(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
+
 struct Picture {
     std::int32_t width = 0;
     std::int32_t height = 0;

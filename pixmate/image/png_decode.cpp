@@ -39,10 +39,7 @@ Picture DecodePng(std::span<const std::uint8_t> bytes) {
     // so that its colours read as they look rather than as linear light.
     image->flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
     const std::int64_t width = image->width, height = image->height;
-    if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
-        width * height > kMaxPicturePixels) {
-        return {};
-    }
+    if (!PictureSizeAcceptable(width, height)) return {};
 
     image->format = PNG_FORMAT_RGB;
     const png_color white = {255, 255, 255};
