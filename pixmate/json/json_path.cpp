@@ -12,13 +12,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexValue(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Non-ASCII bytes are taken as identifier characters: script allows most letters there, and
 // member names in Chinese are common in scripts.
 bool IsIdentifierStart(char c) {
@@ -63,7 +56,7 @@ class Scanner {
     bool ReadHex(int digits, unsigned& value) {
         value = 0;
         for (int i = 0; i < digits; ++i) {
-            int digit = HexValue(PeekAt(static_cast<std::size_t>(i)));
+            int digit = HexDigitValue(PeekAt(static_cast<std::size_t>(i)));
             if (digit < 0 || pos_ + static_cast<std::size_t>(i) >= text_.size()) return false;
             value = value * 16 + static_cast<unsigned>(digit);
         }
@@ -156,7 +149,7 @@ class Scanner {
         double value;
         if (Peek() == '0' && (PeekAt(1) == 'x' || PeekAt(1) == 'X')) {
             Skip(2);
-            while (HexValue(Peek()) >= 0 && !AtEnd()) Skip();
+            while (HexDigitValue(Peek()) >= 0 && !AtEnd()) Skip();
             if (pos_ == start + 2) return false;
         } else {
             std::size_t digits = 0;

@@ -191,22 +191,21 @@ double JsonNumberToDouble(std::string_view token) {
     return value;
 }
 
+int HexDigitValue(char c) {
+    if (IsDigit(c)) return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 double TextToNumber(std::string_view text) {
     text = TrimWhiteSpace(text);
     if (text.empty()) return 0;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         double value = 0;
         for (char c : text.substr(2)) {
-            int digit;
-            if (IsDigit(c)) {
-                digit = c - '0';
-            } else if (c >= 'a' && c <= 'f') {
-                digit = c - 'a' + 10;
-            } else if (c >= 'A' && c <= 'F') {
-                digit = c - 'A' + 10;
-            } else {
-                return kNaN;
-            }
+            const int digit = HexDigitValue(c);
+            if (digit < 0) return kNaN;
             value = value * 16 + digit;
         }
         return value;

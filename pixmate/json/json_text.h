@@ -28,6 +28,9 @@ double JsonNumberToDouble(std::string_view token);
 // [+-]Infinity; anything else gives NaN.
 double TextToNumber(std::string_view text);
 
+// The value of a hexadecimal digit of either case, or -1 for any other character.
+int HexDigitValue(char c);
+
 // String(value) as JavaScript gives it: strings unchanged, numbers per AppendNumberText,
 // true/false, arrays joined by "," with null elements empty, objects "[object Object]", null
 // empty (only reached inside arrays; callers treat a null value itself as no text).
