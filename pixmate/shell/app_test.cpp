@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
+#include "pixmate/link/link_test_support.h"
 #include "pixmate/link/phone_farm.h"
 #include "pixmate/shell/memory_window.h"
 
@@ -17,6 +17,7 @@ using namespace std::chrono_literals;
 using namespace ui;
 using testing::FarmCommand;
 using testing::PhoneFarm;
+using testing::WaitUntil;
 
 WebSocketServer::Options Loopback() {
     WebSocketServer::Options options;
@@ -26,16 +27,6 @@ WebSocketServer::Options Loopback() {
 
 App::Options TestOptions(std::uint16_t port = 0) {
     return {port, Loopback(), [] { return std::vector<std::string>{"192.168.7.7", "10.0.0.3"}; }};
-}
-
-template <typename Done>
-bool WaitUntil(Done done, std::chrono::milliseconds timeout = 60s) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
 }
 
 TEST(App, OpeningTheWindowStartsTheLinkShowsTheAddressAndLaysOut) {
@@ -104,7 +95,7 @@ TEST(App, APhoneThatConnectsIsListedAndCanBeChosen) {
                                        .Set("model", "Mi 10"));
     ASSERT_EQ(answer.GetText("ok"), "true") << answer.GetText("error");
     ComboBox& box = window.Get(ids::组合框_手机列表);
-    ASSERT_TRUE(WaitUntil([&] { return box.ItemCount() == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return box.ItemCount() == 1; }, 60s));
     EXPECT_EQ(box.ItemText(0), "Xiaomi Mi 10");
     EXPECT_EQ(box.ItemValue(0), 1);
     window.Memory(ids::组合框_手机列表).UserSelects(0);
