@@ -12,24 +12,7 @@ const { spawn } = require('child_process');
 const readline = require('readline');
 const assert = require('assert');
 const WebSocket = require('ws');
-
-function parseArguments(argv) {
-    let wine = null;
-    let i = 0;
-    for (; i < argv.length; ++i) {
-        if (argv[i] === '--wine') wine = argv[++i];
-        else if (argv[i] === '--') {
-            ++i;
-            break;
-        } else break;
-    }
-    const program = argv[i];
-    if (!program) {
-        process.stderr.write('usage: echo-check.js [--wine WINE_RUNNER] -- ECHO_PROGRAM [ARGS...]\n');
-        process.exit(2);
-    }
-    return { wine, program, args: argv.slice(i + 1) };
-}
+const { parseRunnerArguments } = require('../lib/runner-arguments');
 
 function startServer({ wine, program, args }) {
     const command = wine || program;
@@ -109,7 +92,8 @@ async function check(port) {
 }
 
 async function main() {
-    const options = parseArguments(process.argv.slice(2));
+    const options = parseRunnerArguments(
+        process.argv.slice(2), 'echo-check.js [--wine WINE_RUNNER] -- ECHO_PROGRAM [ARGS...]');
     const { child, port } = await startServer(options);
     try {
         await check(port);

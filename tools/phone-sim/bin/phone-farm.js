@@ -15,30 +15,13 @@
 const { spawn } = require('child_process');
 const readline = require('readline');
 const { Farm } = require('../lib/farm');
+const { parseRunnerArguments } = require('../lib/runner-arguments');
 
 const MARKER = '@@phone-farm ';
 
-function parseArguments(argv) {
-    const result = { wine: null, program: null, args: [] };
-    let i = 0;
-    for (; i < argv.length; ++i) {
-        if (argv[i] === '--wine') result.wine = argv[++i];
-        else if (argv[i] === '--') {
-            ++i;
-            break;
-        } else break;
-    }
-    result.program = argv[i];
-    result.args = argv.slice(i + 1);
-    if (!result.program) {
-        process.stderr.write('usage: phone-farm.js [--wine WINE_RUNNER] -- PROGRAM [ARGS...]\n');
-        process.exit(2);
-    }
-    return result;
-}
-
 function main() {
-    const { wine, program, args } = parseArguments(process.argv.slice(2));
+    const { wine, program, args } = parseRunnerArguments(
+        process.argv.slice(2), 'phone-farm.js [--wine WINE_RUNNER] -- PROGRAM [ARGS...]');
     const command = wine ? wine : program;
     const commandArgs = wine ? [program, ...args] : args;
     // Every stream is a pipe of ours: under Wine, helper processes may inherit the program's
