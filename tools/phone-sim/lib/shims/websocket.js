@@ -7,10 +7,27 @@
 const { EventEmitter } = require('events');
 const { Transport } = require('../transport');
 
+// What every flavour's socket object offers the script, over its Transport.
+class TransportSocket {
+    send(text) {
+        return this._transport.send(text);
+    }
+
+    close(code, reason) {
+        this._transport.close(code, reason);
+        return true;
+    }
+
+    cancel() {
+        this._transport.cancel();
+    }
+}
+
 // AutoX's WebXSocket / Pro's WebSocket: an emitter with open, text, binary, closing, closed and
 // failure events, and send, close, cancel.
-class EmitterSocket {
+class EmitterSocket extends TransportSocket {
     constructor(phone, url) {
+        super();
         this._emitter = new EventEmitter();
         this._transport = new Transport(phone, url, {
             open: () => this._emit('open', { code: 101 }, this),
@@ -34,19 +51,6 @@ class EmitterSocket {
         this._emitter.on(name, handler);
         return this;
     }
-
-    send(text) {
-        return this._transport.send(text);
-    }
-
-    close(code, reason) {
-        this._transport.close(code, reason);
-        return true;
-    }
-
-    cancel() {
-        this._transport.cancel();
-    }
 }
 
 function webModule(phone) {
@@ -63,8 +67,9 @@ function webModule(phone) {
 function okhttpPackages(phone) {
     class WebSocketListener {}
 
-    class OkHttpWebSocket {
+    class OkHttpWebSocket extends TransportSocket {
         constructor(url, listener) {
+            super();
             const call = (name, ...args) => {
                 if (typeof listener[name] !== 'function') return;
                 try {
@@ -80,16 +85,6 @@ function okhttpPackages(phone) {
                 closed: (code, reason) => call('onClosed', code, reason),
                 failure: (error) => call('onFailure', error, null),
             });
-        }
-        send(text) {
-            return this._transport.send(text);
-        }
-        close(code, reason) {
-            this._transport.close(code, reason);
-            return true;
-        }
-        cancel() {
-            this._transport.cancel();
         }
     }
 
