@@ -24,6 +24,7 @@
 #include <boost/beast/http/field.hpp>
 #include <boost/beast/websocket.hpp>
 
+#include "pixmate/link/listen_socket.h"
 #include "pixmate/link/thread_set.h"
 
 namespace pixmate {
@@ -348,15 +349,8 @@ class WebSocketServer::Impl final : public SessionHost {
         const tcp::endpoint endpoint(address, static_cast<std::uint16_t>(port_));
         acceptor->open(endpoint.protocol(), ec);
         if (ec) return false;
-#ifdef _WIN32
-        // Windows lets SO_REUSEADDR take over a port another program listens on; ask for the
-        // opposite so that a port in use fails here.
-        acceptor->set_option(
-            net::detail::socket_option::boolean<SOL_SOCKET, SO_EXCLUSIVEADDRUSE>(true), ec);
-#else
-        // Only lets a restarted program bind while old connections linger in TIME_WAIT.
-        acceptor->set_option(net::socket_base::reuse_address(true), ec);
-#endif
+        // A port in use must fail below; a failure to ask for that is not one to stop at.
+        detail::PrepareListeningSocket(static_cast<std::uintptr_t>(acceptor->native_handle()));
         acceptor->bind(endpoint, ec);
         if (ec) return false;
         acceptor->listen(net::socket_base::max_listen_connections, ec);
