@@ -19,6 +19,7 @@
 #include "pixmate/shell/test_desktop_win.h"
 #include "pixmate/shell/text_win.h"
 #include "pixmate/shell/window_search_win.h"
+#include "pixmate/shell/winsock_win.h"
 
 namespace pixmate::win {
 namespace {
@@ -26,16 +27,6 @@ namespace {
 using namespace ui;
 
 const TestDesktop* const kDesktop = TestDesktop::Install();
-
-// Winsock for the test's own sockets.
-class Winsock {
-  public:
-    Winsock() {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    }
-    ~Winsock() { WSACleanup(); }
-};
 
 // A listening socket on a port nobody else uses; Release frees the port for Pixmate.
 class HeldPort {
@@ -148,7 +139,9 @@ class Pixmate {
 
 class PixmateTest : public ::testing::Test {
   protected:
-    Winsock winsock_;
+    void SetUp() override { ASSERT_TRUE(winsock_.Ok()) << "Winsock for the test's own sockets"; }
+
+    WinsockScope winsock_;
 };
 
 // What the address label must show on this host: "ip:" and the first IPv4 address of the host's

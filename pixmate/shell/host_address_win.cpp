@@ -5,33 +5,13 @@
 
 #include <algorithm>
 
+#include "pixmate/shell/winsock_win.h"
+
 namespace pixmate {
-
-namespace {
-
-// Winsock is reference-counted: this start-up pairs with its own cleanup whoever else uses it.
-class WinsockScope {
-  public:
-    WinsockScope() {
-        WSADATA data;
-        ok_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }
-    ~WinsockScope() {
-        if (ok_) WSACleanup();
-    }
-    WinsockScope(const WinsockScope&) = delete;
-    WinsockScope& operator=(const WinsockScope&) = delete;
-    bool Ok() const { return ok_; }
-
-  private:
-    bool ok_ = false;
-};
-
-}  // namespace
 
 std::vector<std::string> HostIPv4Addresses(std::size_t limit) {
     std::vector<std::string> addresses;
-    WinsockScope winsock;
+    win::WinsockScope winsock;
     if (!winsock.Ok()) return addresses;
     char name[256] = {};
     if (gethostname(name, sizeof name - 1) != 0) return addresses;
