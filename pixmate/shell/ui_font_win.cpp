@@ -36,11 +36,10 @@ std::wstring ChooseUiFontFace(const std::vector<std::wstring>& installed) {
 
 std::wstring ChooseUiFontFace() {
     std::vector<std::wstring> faces;
-    HDC screen = GetDC(nullptr);
+    const WindowDc screen(nullptr);
     LOGFONTW query{};
     query.lfCharSet = GB2312_CHARSET;
-    EnumFontFamiliesExW(screen, &query, CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
-    ReleaseDC(nullptr, screen);
+    EnumFontFamiliesExW(screen.Get(), &query, CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
     return ChooseUiFontFace(faces);
 }
 

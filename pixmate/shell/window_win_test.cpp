@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "pixmate/shell/canvas_layout.h"
+#include "pixmate/shell/gdi_win.h"
 #include "pixmate/shell/main_window_win.h"
 #include "pixmate/shell/test_desktop_win.h"
 #include "pixmate/shell/text_win.h"
@@ -64,10 +65,8 @@ class WindowTest : public ::testing::Test {
         RedrawWindow(window_.Hwnd(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         Pump();
-        HDC dc = GetDC(control);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(control, dc);
-        return c;
+        const WindowDc dc(control);
+        return GetPixel(dc.Get(), x, y);
     }
     void ShowPicture(std::int32_t width, std::int32_t height, std::uint32_t colour) {
         window_.Get(ids::画板_原图).SetPicture(Picture::Filled(width, height, colour));
@@ -96,16 +95,16 @@ TEST_F(WindowTest, CaptionsAreDrawnWithAFontThatHasTheirGlyphs) {
     HWND label = FindControlWindow(ids::标签13.id);
     auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
-    HDC dc = GetDC(label);
-    HGDIOBJ old = SelectObject(dc, font);
     wchar_t face[LF_FACESIZE] = {};
-    GetTextFaceW(dc, LF_FACESIZE, face);
     const std::wstring text = L"设备范围间隔获取截图权限选择夹生成代码发送复制返回结果信息：";
     std::vector<WORD> glyphs(text.size());
-    GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
-                     GGI_MARK_NONEXISTING_GLYPHS);
-    SelectObject(dc, old);
-    ReleaseDC(label, dc);
+    {
+        const WindowDc dc(label);
+        const SelectScope selected(dc.Get(), font);
+        GetTextFaceW(dc.Get(), LF_FACESIZE, face);
+        GetGlyphIndicesW(dc.Get(), text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                         GGI_MARK_NONEXISTING_GLYPHS);
+    }
     std::printf("UI font face: %s\n", Narrow(face).c_str());
     for (std::size_t i = 0; i < text.size(); ++i)
         EXPECT_NE(glyphs[i], 0xFFFF) << "no glyph at " << i;
