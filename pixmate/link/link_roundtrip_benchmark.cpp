@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -37,10 +38,10 @@ bool Run(int phones, double seconds) {
     if (!server.Start()) return false;
     const std::int64_t port = server.Port();
     for (int i = 0; i < phones; ++i) {
-        const auto answer = PhoneFarm::Instance().Call(FarmCommand("phone")
-                                                           .Set("name", "p" + std::to_string(i))
-                                                           .Set("port", port)
-                                                           .Set("heartbeatMs", 5000));
+        // Appended: GCC 12 warns wrongly (-Wrestrict) about "literal" + std::string.
+        const std::string name = std::string("p").append(std::to_string(i));
+        const auto answer = PhoneFarm::Instance().Call(
+            FarmCommand("phone").Set("name", name).Set("port", port).Set("heartbeatMs", 5000));
         if (answer.GetText("ok") != "true") {
             std::fprintf(stderr, "phone %d: %s\n", i, answer.GetText("error").c_str());
             return false;
