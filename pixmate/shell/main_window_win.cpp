@@ -80,6 +80,9 @@ void Win32PopupMenu::PopUpAtCursor() {
 Win32MainWindow::Win32MainWindow(HINSTANCE instance) : instance_(instance) {}
 
 Win32MainWindow::~Win32MainWindow() {
+    // A window still there goes first, while the controls' objects behind its children and the
+    // font they draw with still exist.
+    window_.Reset();
     ui_.Detach();
 }
 
