@@ -28,7 +28,7 @@ using namespace ui;
 
 const TestDesktop* const kDesktop = TestDesktop::Install();
 
-// A listening socket on a port nobody else uses; Release frees the port for Pixmate.
+// A listening socket on a port nobody else uses, held until it goes.
 class HeldPort {
   public:
     explicit HeldPort(std::uint16_t port = 0) {
@@ -45,17 +45,22 @@ class HeldPort {
         getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &size);
         port_ = ntohs(address.sin_port);
     }
-    ~HeldPort() { Release(); }
-    void Release() {
+    ~HeldPort() {
         if (socket_ != INVALID_SOCKET) closesocket(socket_);
-        socket_ = INVALID_SOCKET;
     }
+    HeldPort(const HeldPort&) = delete;
+    HeldPort& operator=(const HeldPort&) = delete;
     std::uint16_t Port() const { return port_; }
 
   private:
     SOCKET socket_ = INVALID_SOCKET;
     std::uint16_t port_ = 0;
 };
+
+// A port nobody listens on, for a Pixmate to take.
+std::uint16_t FreePort() {
+    return HeldPort().Port();
+}
 
 std::wstring BesideThisProgram(const wchar_t* name) {
     wchar_t path[MAX_PATH] = {};
@@ -168,9 +173,7 @@ bool LooksLikeAddressLabel(const std::string& caption) {
 }
 
 TEST_F(PixmateTest, OpensWithEveryControlInItsStartUpState) {
-    HeldPort free;
-    free.Release();
-    Pixmate pixmate(free.Port());
+    Pixmate pixmate(FreePort());
     ASSERT_NE(pixmate.Window(), nullptr);
     HWND window = pixmate.Window();
 
@@ -246,9 +249,7 @@ TEST_F(PixmateTest, OpensWithEveryControlInItsStartUpState) {
 }
 
 TEST_F(PixmateTest, AMaximisedWindowTakesTwoCloseRequests) {
-    HeldPort free;
-    free.Release();
-    Pixmate pixmate(free.Port());
+    Pixmate pixmate(FreePort());
     HWND window = pixmate.Window();
     ASSERT_NE(window, nullptr);
 
@@ -273,9 +274,7 @@ TEST_F(PixmateTest, AMaximisedWindowTakesTwoCloseRequests) {
 }
 
 TEST_F(PixmateTest, AMinimisedWindowClosesAtOnce) {
-    HeldPort free;
-    free.Release();
-    Pixmate pixmate(free.Port());
+    Pixmate pixmate(FreePort());
     ASSERT_NE(pixmate.Window(), nullptr);
     SendMessageW(pixmate.Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(IsIconic(pixmate.Window()));
@@ -284,9 +283,7 @@ TEST_F(PixmateTest, AMinimisedWindowClosesAtOnce) {
 }
 
 TEST_F(PixmateTest, ResizingKeepsTheFunctionPanelAtTheRightEdge) {
-    HeldPort free;
-    free.Release();
-    Pixmate pixmate(free.Port());
+    Pixmate pixmate(FreePort());
     HWND window = pixmate.Window();
     ASSERT_NE(window, nullptr);
     for (const Size size : {Size{1250, 1000}, Size{800, 600}, Size{1064, 768}}) {
